@@ -89,6 +89,16 @@ TEST(run_cardset, refuses_unset_fields_before_opening_the_deck) {
   for (const auto& call : run.calls) EXPECT_NE(call.name, "deck.txt");
 }
 
+TEST(run_cardset, never_opens_a_shorter_name_than_the_one_given) {
+  // A zero byte is not white space, so it belongs to the name; the name as
+  // given does not exist, although its part before the zero byte does.
+  memory_platform files;
+  files.set_file("config.txt", std::string("deck.txt\0.old 1 1 1", 19));
+  files.set_file("deck.txt", "a\n");
+  EXPECT_EQ(run_on(files).status, 1);
+  EXPECT_TRUE(set_file_names(files).empty());
+}
+
 TEST(run_cardset, repeats_itself_for_the_same_tick_count) {
   auto run_with_ticks = [](std::uint32_t ticks) {
     memory_platform files(ticks);
