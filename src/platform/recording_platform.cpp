@@ -10,26 +10,23 @@ std::uint32_t recording_platform::tick_count() {
   return ticks;
 }
 
-std::optional<file_handle> recording_platform::open_for_reading(std::string_view name) {
+std::optional<file_handle> recording_platform::record_open(call_kind kind, std::string_view name) {
   if (failing_now()) {
-    calls_.push_back({call_kind::open_for_reading, std::string(name), {}, 0, false, true});
+    calls_.push_back({kind, std::string(name), {}, 0, false, true});
     return std::nullopt;
   }
-  const auto file = inner_.open_for_reading(name);
-  calls_.push_back({call_kind::open_for_reading, std::string(name), file.value_or(file_handle{}), 0,
-                    file.has_value(), false});
+  const auto file = kind == call_kind::open_for_reading ? inner_.open_for_reading(name)
+                                                        : inner_.open_for_writing(name);
+  calls_.push_back({kind, std::string(name), file.value_or(file_handle{}), 0, file.has_value(), false});
   return file;
 }
 
+std::optional<file_handle> recording_platform::open_for_reading(std::string_view name) {
+  return record_open(call_kind::open_for_reading, name);
+}
+
 std::optional<file_handle> recording_platform::open_for_writing(std::string_view name) {
-  if (failing_now()) {
-    calls_.push_back({call_kind::open_for_writing, std::string(name), {}, 0, false, true});
-    return std::nullopt;
-  }
-  const auto file = inner_.open_for_writing(name);
-  calls_.push_back({call_kind::open_for_writing, std::string(name), file.value_or(file_handle{}), 0,
-                    file.has_value(), false});
-  return file;
+  return record_open(call_kind::open_for_writing, name);
 }
 
 io_result recording_platform::read(file_handle file, std::span<char> buffer) {

@@ -56,6 +56,7 @@ class recording_platform final : public platform {
  private:
   // Whether the call about to be recorded is the one to fail.
   bool failing_now() const { return calls_.size() == fail_at_; }
+  std::optional<file_handle> record_open(call_kind kind, std::string_view name);
   io_result write_through(call_kind kind, file_handle file, std::span<const char> bytes);
 
   platform& inner_;
