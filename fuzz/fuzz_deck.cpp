@@ -81,7 +81,8 @@ void check(const simple_split& simple, const std::string& content, std::size_t b
   } else {
     got = cardset::load_deck(files, "deck.txt", block);
   }
-  if (files.open_file_count() != 0) difference("files left open", block, read_limit, content.size());
+  if (files.open_file_count() != 0)
+    difference("files left open", block, read_limit, content.size());
   if (got.status != simple.status) difference("status", block, read_limit, content.size());
   if (got.status != deck_status::loaded) return;
   if (got.cards.size != static_cast<std::int32_t>(simple.cards.size())) {
@@ -91,7 +92,8 @@ void check(const simple_split& simple, const std::string& content, std::size_t b
     if (cardset::card_text(got.cards, i) != simple.cards[static_cast<std::size_t>(i)]) {
       difference("card text", block, read_limit, content.size());
     }
-    if (cardset::is_dealt(got.cards, i)) difference("dealt flag", block, read_limit, content.size());
+    if (cardset::is_dealt(got.cards, i))
+      difference("dealt flag", block, read_limit, content.size());
   }
 }
 

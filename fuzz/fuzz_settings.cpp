@@ -88,8 +88,8 @@ std::optional<double> read_probability(const std::string& t, std::size_t& at) {
       ++significant;
     }
   }
-  const std::string number = sign + (kept_whole.empty() ? "0" : kept_whole) + "." +
-                             kept_fraction + exponent;
+  const std::string number =
+      sign + (kept_whole.empty() ? "0" : kept_whole) + "." + kept_fraction + exponent;
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
   return strtod_l(number.c_str(), nullptr, c_locale);
 }

@@ -59,7 +59,8 @@ TEST(extreme_values, probabilities_that_pass_only_a_zero_value_deal_alike) {
        {"-0", "-0.0", "+0e999", "4.9e-324", "1e-320", "2.2250738585072014e-308", "1e-400",
         "-1e-400", "3.05e-5", "0.0000000000000000000000000000000000000000000000000000001"}) {
     SCOPED_TRACE(probability);
-    const whole_run run = run_with(std::string("deck.txt ") + probability + " 3 3", numbered_deck(10));
+    const whole_run run =
+        run_with(std::string("deck.txt ") + probability + " 3 3", numbered_deck(10));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.set_contents, zero.set_contents);
     EXPECT_EQ(run.standard_output, zero.standard_output);
@@ -73,7 +74,8 @@ TEST(extreme_values, probabilities_of_one_or_more_take_cards_in_deck_order) {
        {"1", "1e308", "+1E+308", "1.7976931348623157e308", "1.7976931348623159e308", "1e999",
         "123456789012345678901234567890123456789012345678901234567890", "1e99999999999999999999"}) {
     SCOPED_TRACE(probability);
-    const whole_run run = run_with(std::string("deck.txt ") + probability + " 3 4", numbered_deck(10));
+    const whole_run run =
+        run_with(std::string("deck.txt ") + probability + " 3 4", numbered_deck(10));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.set_contents, in_order);
   }
@@ -112,18 +114,19 @@ TEST(extreme_values, counts_at_the_ends_of_their_range) {
   };
   const largest_count_case cases[] = {
       {"deck.txt 1 1 2147483647", {"1\r\n", "2\r\n"}, 1},
-      {"deck.txt 1 4 2147483647", {crlf_lines({"1", "2", "3", "4"}), crlf_lines({"5", "6", "7", "8"})}, 4},
+      {"deck.txt 1 4 2147483647",
+       {crlf_lines({"1", "2", "3", "4"}), crlf_lines({"5", "6", "7", "8"})},
+       4},
       {"deck.txt 1 0 2147483647", {"", ""}, 0},
       {"deck.txt 1 -2147483648 2147483647", {"", ""}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.config);
-    const whole_run run = run_with(c.config, deck, [](memory_platform& files) {
-      files.make_directory("cardset_3.qzt");
-    });
+    const whole_run run = run_with(
+        c.config, deck, [](memory_platform& files) { files.make_directory("cardset_3.qzt"); });
     EXPECT_EQ(run.status, 1);
-    ASSERT_EQ(run.set_names, (std::vector<std::string>{"cardset_1.qzt", "cardset_2.qzt",
-                                                       "cardset_3.qzt"}));
+    ASSERT_EQ(run.set_names,
+              (std::vector<std::string>{"cardset_1.qzt", "cardset_2.qzt", "cardset_3.qzt"}));
     EXPECT_EQ(run.set_contents[0], c.sets[0]);
     EXPECT_EQ(run.set_contents[1], c.sets[1]);
     EXPECT_EQ(run.standard_output, report_of(1, c.drawn) + report_of(2, c.drawn));
@@ -168,14 +171,15 @@ TEST(extreme_values, lines_at_the_length_limit) {
       {"2048 bytes and LF", x2048 + "\n", 1, ""},
       {"2047 bytes, a lone CR, CR LF", x2047 + "\r\r\n", 1, ""},
       {"2048 bytes with a zero byte inside", std::string(2040, 'x') + '\0' + "1234567\n", 1, ""},
-      {"2047 bytes with a zero byte inside", std::string(5, 'x') + '\0' + std::string(2041, 'y') + "\n",
-       0, "xxxxx"},
+      {"2047 bytes with a zero byte inside",
+       std::string(5, 'x') + '\0' + std::string(2041, 'y') + "\n", 0, "xxxxx"},
       {"an unterminated last line of 5000 bytes", "a\n" + std::string(5000, 'z'), 0, "a"},
       {"an unterminated last line of 2048 bytes after 0x1A", "a\n" + x2048 + "\x1A\n", 0, "a"},
       {"2047 bytes across a block boundary", long_line_across_blocks(x2047 + "\r\n", 1000), 0, ""},
       {"2047 bytes whose CR ends a block", long_line_across_blocks(x2047 + "\r\n", 2048), 0, ""},
       {"2048 bytes across a block boundary", long_line_across_blocks(x2048 + "\n", 1000), 1, ""},
-      {"2048 bytes whose last byte ends a block", long_line_across_blocks(x2048 + "\n", 2048), 1, ""},
+      {"2048 bytes whose last byte ends a block", long_line_across_blocks(x2048 + "\n", 2048), 1,
+       ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -200,8 +204,7 @@ TEST(extreme_values, the_long_line_across_blocks_is_one_card) {
     SCOPED_TRACE(before);
     const std::string deck = long_line_across_blocks(x2047 + "\r\n", before);
     const auto cards = static_cast<int>(std::count(deck.begin(), deck.end(), '\n'));
-    const whole_run run =
-        run_with("deck.txt 1 " + std::to_string(cards) + " 1", deck);
+    const whole_run run = run_with("deck.txt 1 " + std::to_string(cards) + " 1", deck);
     ASSERT_EQ(run.status, 0);
     ASSERT_EQ(run.set_contents.size(), 1u);
     const std::string& set = run.set_contents[0];

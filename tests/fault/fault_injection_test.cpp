@@ -31,9 +31,9 @@ const std::string stale_content = "stale set\r\n";
 struct scenario {
   const char* name;
   std::string config;
-  std::string deck;           // the content of deck.txt
-  std::int32_t sets = 0;      // set_count of the config
-  std::int32_t drawn = 0;     // drawn_in_set of every set
+  std::string deck;             // the content of deck.txt
+  std::int32_t sets = 0;        // set_count of the config
+  std::int32_t drawn = 0;       // drawn_in_set of every set
   std::int32_t stale_sets = 0;  // cardset_1 .. cardset_<n> exist before the run
   std::size_t read_limit = 0;   // bytes per read; 0 for no limit
 };
@@ -62,8 +62,9 @@ std::vector<scenario> scenarios() {
       {"no cards per set", "deck.txt 0.5 0 2\n", numbered_deck(10), 2, 0, 1},
       {"empty deck", "deck.txt 1 0 2", "", 2, 0, 0},
       {"small reads", "\r\n deck.txt\r\n0.5\r\n2\r\n3\r\n",
-       "first one\r\n\x81\x40\r\n\x83J\x81[\x83h\r\n  \ttwo\r\nthree\rx\nfour\r\nfive\n\x1A" "six\n", 3,
-       2, 0, 5},
+       "first one\r\n\x81\x40\r\n\x83J\x81[\x83h\r\n  \ttwo\r\nthree\rx\nfour\r\nfive\n\x1A"
+       "six\n",
+       3, 2, 0, 5},
       {"deck over several blocks", "deck.txt 1 4 2", deck_over_blocks(), 2, 4, 0},
   };
 }
@@ -291,13 +292,20 @@ void check_file_discipline(const run_result& run) {
 
 const char* kind_name(call_kind kind) {
   switch (kind) {
-    case call_kind::tick_count: return "tick_count";
-    case call_kind::open_for_reading: return "open_for_reading";
-    case call_kind::open_for_writing: return "open_for_writing";
-    case call_kind::read: return "read";
-    case call_kind::write: return "write";
-    case call_kind::write_standard_output: return "write_standard_output";
-    case call_kind::close: return "close";
+    case call_kind::tick_count:
+      return "tick_count";
+    case call_kind::open_for_reading:
+      return "open_for_reading";
+    case call_kind::open_for_writing:
+      return "open_for_writing";
+    case call_kind::read:
+      return "read";
+    case call_kind::write:
+      return "write";
+    case call_kind::write_standard_output:
+      return "write_standard_output";
+    case call_kind::close:
+      return "close";
   }
   return "?";
 }
@@ -322,8 +330,8 @@ TEST(fault_injection, every_failing_platform_call_gives_its_outcome) {
       }
       for (const fault_kind kind : kinds) {
         SCOPED_TRACE(::testing::Message()
-                     << "call " << k << " (" << kind_name(call.kind) << " " << call.name
-                     << ", set " << roles[k].set_number << ") fails as "
+                     << "call " << k << " (" << kind_name(call.kind) << " " << call.name << ", set "
+                     << roles[k].set_number << ") fails as "
                      << (kind == fault_kind::error ? "an error" : "a short write"));
         const run_result run = run_scenario(s, k, kind, budget);
         ++faults_run;

@@ -21,8 +21,8 @@ struct impossible_case {
   int deck_size;
   std::string probability;
   int cards_per_set;
-  int sets;           // the first set count that cannot be completed
-  bool fewer_run;     // whether sets - 1 sets can run (false when sets is 1)
+  int sets;        // the first set count that cannot be completed
+  bool fewer_run;  // whether sets - 1 sets can run (false when sets is 1)
 };
 
 TEST(no_hang, sets_that_cannot_complete_end_with_status_1_untouched) {
