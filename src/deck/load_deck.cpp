@@ -1,75 +1,200 @@
 #include "deck/load_deck.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "deck/is_blank_line.h"
 
 namespace cardset {
 namespace {
 
-// Makes a card of one line unless it is blank; the text stops at a zero byte.
-bool take_line(deck& cards, const char* line, std::size_t length, bool may_hold_zero) {
-  if (may_hold_zero) {
-    if (const void* zero = std::memchr(line, '\0', length)) {
-      length = static_cast<std::size_t>(static_cast<const char*>(zero) - line);
+// Calls on_lf with the offset of every LF in bytes[0, count), in order, and
+// stops at the first result other than loaded.
+template <typename lf_visitor>
+deck_status for_each_lf(const char* bytes, std::size_t count, lf_visitor&& on_lf) {
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  // 64 bytes at a time into one bit mask, so short lines cost a few
+  // instructions each instead of a call.
+  const __m128i lf = _mm_set1_epi8('\n');
+  const auto lf_bits = [&](std::size_t from) {
+    __m128i piece;
+    std::memcpy(&piece, bytes + from, sizeof piece);
+    return static_cast<std::uint64_t>(
+        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(piece, lf))));
+  };
+  for (; count - at >= 64; at += 64) {
+    std::uint64_t mask = lf_bits(at) | lf_bits(at + 16) << 16 | lf_bits(at + 32) << 32 |
+                         lf_bits(at + 48) << 48;
+    while (mask != 0) {
+      const auto bit = static_cast<std::size_t>(std::countr_zero(mask));
+      mask &= mask - 1;
+      const deck_status status = on_lf(at + bit);
+      if (status != deck_status::loaded) return status;
     }
   }
-  const std::string_view text(line, length);
-  if (is_blank_line(text)) return true;
-  return append_card(cards, text);
+#endif
+  while (at < count) {
+    const void* found = std::memchr(bytes + at, '\n', count - at);
+    if (found == nullptr) break;
+    const auto offset = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
+    const deck_status status = on_lf(offset);
+    if (status != deck_status::loaded) return status;
+    at = offset + 1;
+  }
+  return deck_status::loaded;
+}
+
+// Whether a line that starts with this byte can be blank at all; most lines
+// are settled by their first byte.
+inline bool may_be_blank(unsigned char first) {
+  return first == 0x20 || (first >= 0x09 && first <= 0x0D) || first >= 0x81;
+}
+
+// Splits the content into cards as it arrives. Each piece is copied whole to
+// the end of the deck's texts; the lines in it then stay where they landed,
+// their LF serving as the separator after the text, until a line is dropped
+// (blank) or cut (zero byte): from then on the piece's later lines are moved
+// down behind the last kept text.
+class deck_builder {
+ public:
+  // Pieces are at most this long, so that a piece and the line carried into
+  // it always fit in one text segment.
+  static constexpr std::size_t max_piece_bytes = std::size_t{1} << (text_segment_shift - 2);
+
+  explicit deck_builder(deck& cards) : cards_(cards) {}
+
+  deck_status add_piece(const char* data, std::size_t arrived);
+
+  // Drops an unterminated last line and makes the dealt flags.
+  deck_status finish() {
+    cards_.text_end = line_start_;
+    return finish_loading(cards_) ? deck_status::loaded : deck_status::out_of_memory;
+  }
+
+ private:
+  deck& cards_;
+  std::uint64_t line_start_ = 0;  // where the line being read begins among the texts
+  bool too_long_ = false;         // that line already holds more than max_line_bytes
+};
+
+deck_status deck_builder::add_piece(const char* data, std::size_t arrived) {
+  if (too_long_) {
+    // The line is refused once its terminator shows; without one it is ignored.
+    return std::memchr(data, '\n', arrived) == nullptr ? deck_status::loaded
+                                                       : deck_status::line_too_long;
+  }
+  // Room first, so that the loop below needs no checks; a group begins at
+  // most every 65536 cards.
+  char* const place = text_room(cards_, line_start_, arrived);
+  if (place == nullptr || !cards_.group_starts.reserve_more((arrived >> deck_group_shift) + 1)) {
+    return deck_status::out_of_memory;
+  }
+  std::memcpy(place, data, arrived);
+  // Everything below is in one segment, addressed from the carried line's start.
+  const std::uint64_t base_position = line_start_;
+  const std::uint64_t piece_start = cards_.text_end;
+  char* const base = place - (piece_start - base_position);
+  const auto bytes_at = [&](std::uint64_t position) { return base + (position - base_position); };
+  cards_.text_end += arrived;
+
+  // One look for zero bytes per piece, from the start of the line carried into it.
+  const bool may_hold_zero =
+      std::memchr(base, '\0', static_cast<std::size_t>(cards_.text_end - base_position)) != nullptr;
+
+  // Kept in locals: the compiler cannot keep fields in registers across the
+  // stores below.
+  std::int32_t size = cards_.size;
+  std::uint64_t kept_end = base_position;  // the end of the texts kept so far
+  std::uint64_t line_start = base_position;
+  std::uint64_t group_start =
+      size == 0 ? 0 : cards_.group_starts[static_cast<std::size_t>(size - 1) >> deck_group_shift];
+  constexpr std::uint32_t group_mask = (std::uint32_t{1} << deck_group_shift) - 1;
+  std::uint32_t* starts = nullptr;  // where the next card's start goes
+  std::size_t starts_left = 0;      // room there before a new segment of starts
+
+  const deck_status status = for_each_lf(place, arrived, [&](std::size_t offset) {
+    const std::uint64_t lf = piece_start + offset;
+    const std::uint64_t length = lf - line_start;
+    if (length > max_line_bytes) return deck_status::line_too_long;
+    const char* const line = bytes_at(line_start);
+    std::size_t text_length = static_cast<std::size_t>(length);
+    if (may_hold_zero) {
+      if (const void* zero = std::memchr(line, '\0', text_length)) {
+        text_length = static_cast<std::size_t>(static_cast<const char*>(zero) - line);
+      }
+    }
+    const bool keep = text_length != 0 && (!may_be_blank(static_cast<unsigned char>(line[0])) ||
+                                           !is_blank_line({line, text_length}));
+    if (keep) {
+      if (size == INT32_MAX) return deck_status::out_of_memory;
+      if (starts_left == 0) {
+        const auto index = static_cast<std::size_t>(size);
+        using starts_array = decltype(cards_.text_starts);
+        const std::size_t segment = starts_array::segment_of(index);
+        const std::size_t in_segment = starts_array::segment_start(segment) +
+                                       starts_array::segment_length(segment) - index;
+        starts_left = in_segment < 65536 ? in_segment : 65536;
+        starts = cards_.text_starts.room(index, starts_left);
+        if (starts == nullptr) return deck_status::out_of_memory;
+      }
+      if (kept_end != line_start || text_length != length) {
+        char* const kept = bytes_at(kept_end);
+        std::memmove(kept, line, text_length);
+        kept[text_length] = card_separator;
+      }
+      if ((static_cast<std::uint32_t>(size) & group_mask) == 0) {
+        group_start = kept_end;
+        cards_.group_starts.push_back_reserved(group_start);
+      }
+      // A group holds at most 65536 texts of at most 2048 bytes each, and
+      // skips at most a few segment tails: well inside 32 bits.
+      *starts++ = static_cast<std::uint32_t>(kept_end - group_start);
+      --starts_left;
+      ++size;
+      kept_end += text_length + 1;
+    }
+    line_start = lf + 1;
+    return deck_status::loaded;
+  });
+  cards_.size = size;
+  cards_.text_starts.set_size(static_cast<std::size_t>(size));
+  if (status != deck_status::loaded) return status;
+
+  // The start of a line that goes on in the next piece, or an unterminated last line.
+  std::uint64_t pending = cards_.text_end - line_start;
+  if (kept_end != line_start) {
+    std::memmove(bytes_at(kept_end), bytes_at(line_start), static_cast<std::size_t>(pending));
+  }
+  line_start_ = kept_end;
+  if (pending > max_line_bytes) {
+    too_long_ = true;
+    pending = 0;
+  }
+  cards_.text_end = line_start_ + pending;
+  return deck_status::loaded;
 }
 
 }  // namespace
 
 deck_status read_deck_lines(text_reader& content, deck& cards) {
-  // The line that runs past the end of a chunk is gathered here.
-  char carried[max_line_bytes];
-  std::size_t carried_length = 0;
-  bool carried_too_long = false;
-
+  deck_builder builder(cards);
   for (std::span<const char> chunk = content.next_chunk(); !chunk.empty();
        chunk = content.next_chunk()) {
-    const char* at = chunk.data();
-    const char* const end = at + chunk.size();
-    const bool may_hold_zero = std::memchr(at, '\0', chunk.size()) != nullptr;
-
-    if (carried_length != 0 || carried_too_long) {
-      const auto* lf = static_cast<const char*>(std::memchr(at, '\n', chunk.size()));
-      const std::size_t piece = static_cast<std::size_t>((lf != nullptr ? lf : end) - at);
-      if (carried_too_long || piece > max_line_bytes - carried_length) {
-        carried_too_long = true;
-      } else {
-        std::memcpy(carried + carried_length, at, piece);
-        carried_length += piece;
-      }
-      if (lf == nullptr) continue;
-      if (carried_too_long) return deck_status::line_too_long;
-      if (!take_line(cards, carried, carried_length, true)) return deck_status::out_of_memory;
-      carried_length = 0;
-      at = lf + 1;
-    }
-
-    for (;;) {
-      const auto* lf = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
-      const auto length = static_cast<std::size_t>((lf != nullptr ? lf : end) - at);
-      if (lf == nullptr) {
-        // The start of a line that goes on in the next chunk, or an unterminated last line.
-        if (length > max_line_bytes) {
-          carried_too_long = true;
-        } else {
-          std::memcpy(carried, at, length);
-          carried_length = length;
-        }
-        break;
-      }
-      if (length > max_line_bytes) return deck_status::line_too_long;
-      if (!take_line(cards, at, length, may_hold_zero)) return deck_status::out_of_memory;
-      at = lf + 1;
+    for (std::size_t at = 0; at < chunk.size(); at += deck_builder::max_piece_bytes) {
+      const std::size_t left = chunk.size() - at;
+      const deck_status status = builder.add_piece(
+          chunk.data() + at, left < deck_builder::max_piece_bytes ? left : deck_builder::max_piece_bytes);
+      if (status != deck_status::loaded) return status;
     }
   }
   if (content.failed()) return deck_status::read_failed;
-  // Whatever was carried had no terminator: it is not a line of the deck.
-  return finish_loading(cards) ? deck_status::loaded : deck_status::out_of_memory;
+  return builder.finish();
 }
 
 deck_load load_deck(platform& system, std::string_view deck_path, std::size_t block_size) {
