@@ -45,15 +45,21 @@ std::span<const char> text_reader::next_chunk() {
       --length;
     }
 
-    // Turn each CR LF into LF, in place.
+    // Turn each CR LF into LF, in place, moving the runs between CRs whole.
     char* cr = static_cast<char*>(std::memchr(start, '\r', length));
     if (cr != nullptr) {
       char* out = cr;
-      const char* in = cr;
+      const char* in = cr;  // always at a CR
       const char* const end = start + length;
       while (in < end) {
-        if (*in == '\r' && in + 1 < end && in[1] == '\n') ++in;
-        *out++ = *in++;
+        const char* run = in + 1 < end && in[1] == '\n' ? in + 1 : in;
+        const auto* next_cr =
+            static_cast<const char*>(std::memchr(in + 1, '\r', static_cast<std::size_t>(end - in - 1)));
+        if (next_cr == nullptr) next_cr = end;
+        const auto run_length = static_cast<std::size_t>(next_cr - run);
+        std::memmove(out, run, run_length);
+        out += run_length;
+        in = next_cr;
       }
       length = static_cast<std::size_t>(out - start);
     }
