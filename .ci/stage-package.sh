@@ -43,7 +43,7 @@ was_installed=0
 dpkg-query -W -f='${Status}' cardset 2>/dev/null | grep -q 'install ok installed' && was_installed=1
 cleanup() {
   if [ "$was_installed" -eq 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get remove -y -q cardset >/dev/null 2>&1 || true
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 remove -y -q cardset >/dev/null 2>&1 || true
   fi
   rm -rf "$scratch"
 }
@@ -55,7 +55,7 @@ chmod 755 "$scratch"
 cp build/package/cardset_*.deb "$scratch"/
 started=$SECONDS
 quiet "$scratch/apt.log" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y -q "$scratch"/cardset_*.deb
+  apt-get -o DPkg::Lock::Timeout=300 install -y -q "$scratch"/cardset_*.deb
 echo "package: apt-get install in $((SECONDS - started)) s"
 installed=$(command -v cardset)
 [ "$installed" = /usr/bin/cardset ] || { echo "package: cardset installed at '$installed'"; exit 1; }
