@@ -15,7 +15,7 @@ namespace cardset {
 // block that holds the 0x1A.
 class text_reader {
  public:
-  static constexpr std::size_t default_block_size = 256 * 1024;
+  static constexpr std::size_t default_block_size = std::size_t{256} * 1024;
 
   text_reader(platform& system, file_handle file, std::size_t block_size = default_block_size);
 
