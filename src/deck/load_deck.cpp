@@ -1,5 +1,6 @@
 #include "deck/load_deck.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -52,9 +53,28 @@ deck_status for_each_lf(const char* bytes, std::size_t count, lf_visitor&& on_lf
 
 // Whether a line that starts with this byte can be blank at all; most lines
 // are settled by their first byte.
-inline bool may_be_blank(unsigned char first) {
-  return first == 0x20 || (first >= 0x09 && first <= 0x0D) || first >= 0x81;
+constexpr std::array<bool, 256> make_may_be_blank() {
+  std::array<bool, 256> table{};
+  for (std::size_t c = 0; c < 256; ++c) table[c] = c == 0x20 || (c >= 0x09 && c <= 0x0D) || c >= 0x81;
+  return table;
 }
+constexpr auto may_be_blank = make_may_be_blank();
+
+// Where the split of one piece stands.
+struct split_state {
+  char* base;                   // the byte at base_position
+  std::uint64_t base_position;  // the start of the line carried into the piece
+  std::uint64_t line_start;     // the line being read
+  std::uint64_t kept_end;       // the end of the texts kept so far
+  std::uint64_t group_start;    // the start of the current group's first text
+  std::uint32_t* starts;        // where the next card's start goes
+  std::size_t starts_left;      // room there before a new segment of starts
+  std::int32_t size;            // cards so far
+  bool may_hold_zero;           // the piece, or the line carried into it, has a zero byte
+  char* at(std::uint64_t position) const { return base + (position - base_position); }
+};
+
+constexpr std::uint32_t group_mask = (std::uint32_t{1} << deck_group_shift) - 1;
 
 // Splits the content into cards as it arrives. Each piece is copied whole to
 // the end of the deck's texts; the lines in it then stay where they landed,
@@ -78,10 +98,58 @@ class deck_builder {
   }
 
  private:
+  deck_status any_line(split_state& split, std::uint64_t lf);
+
   deck& cards_;
   std::uint64_t line_start_ = 0;  // where the line being read begins among the texts
   bool too_long_ = false;         // that line already holds more than max_line_bytes
 };
+
+// Any line, however it stands: too long, blank, with a zero byte, after a
+// dropped line, at the start of a group or of a segment of starts.
+deck_status deck_builder::any_line(split_state& split, std::uint64_t lf) {
+  const std::uint64_t length = lf - split.line_start;
+  if (length > max_line_bytes) return deck_status::line_too_long;
+  const char* const line = split.at(split.line_start);
+  std::size_t text_length = static_cast<std::size_t>(length);
+  if (split.may_hold_zero) {
+    if (const void* zero = std::memchr(line, '\0', text_length)) {
+      text_length = static_cast<std::size_t>(static_cast<const char*>(zero) - line);
+    }
+  }
+  const bool keep = text_length != 0 && (!may_be_blank[static_cast<unsigned char>(line[0])] ||
+                                         !is_blank_line({line, text_length}));
+  if (keep) {
+    if (split.size == INT32_MAX) return deck_status::out_of_memory;
+    if (split.starts_left == 0) {
+      using starts_array = decltype(cards_.text_starts);
+      const auto index = static_cast<std::size_t>(split.size);
+      const std::size_t segment = starts_array::segment_of(index);
+      const std::size_t in_segment =
+          starts_array::segment_start(segment) + starts_array::segment_length(segment) - index;
+      split.starts_left = in_segment < 65536 ? in_segment : 65536;
+      split.starts = cards_.text_starts.room(index, split.starts_left);
+      if (split.starts == nullptr) return deck_status::out_of_memory;
+    }
+    if (split.kept_end != split.line_start || text_length != length) {
+      char* const kept = split.at(split.kept_end);
+      std::memmove(kept, line, text_length);
+      kept[text_length] = card_separator;
+    }
+    if ((static_cast<std::uint32_t>(split.size) & group_mask) == 0) {
+      split.group_start = split.kept_end;
+      cards_.group_starts.push_back_reserved(split.group_start);
+    }
+    // A group holds at most 65536 texts of at most 2048 bytes each, and
+    // skips at most a few segment tails: well inside 32 bits.
+    *split.starts++ = static_cast<std::uint32_t>(split.kept_end - split.group_start);
+    --split.starts_left;
+    ++split.size;
+    split.kept_end += text_length + 1;
+  }
+  split.line_start = lf + 1;
+  return deck_status::loaded;
+}
 
 deck_status deck_builder::add_piece(const char* data, std::size_t arrived) {
   if (too_long_) {
@@ -97,81 +165,71 @@ deck_status deck_builder::add_piece(const char* data, std::size_t arrived) {
   }
   std::memcpy(place, data, arrived);
   // Everything below is in one segment, addressed from the carried line's start.
-  const std::uint64_t base_position = line_start_;
   const std::uint64_t piece_start = cards_.text_end;
-  char* const base = place - (piece_start - base_position);
-  const auto bytes_at = [&](std::uint64_t position) { return base + (position - base_position); };
+  split_state split{};
+  split.base_position = line_start_;
+  split.base = place - (piece_start - line_start_);
+  split.line_start = line_start_;
+  split.kept_end = line_start_;
+  split.size = cards_.size;
+  split.group_start =
+      split.size == 0 ? 0 : cards_.group_starts[static_cast<std::size_t>(split.size - 1) >> deck_group_shift];
   cards_.text_end += arrived;
-
   // One look for zero bytes per piece, from the start of the line carried into it.
-  const bool may_hold_zero =
-      std::memchr(base, '\0', static_cast<std::size_t>(cards_.text_end - base_position)) != nullptr;
+  split.may_hold_zero = std::memchr(split.base, '\0',
+                                    static_cast<std::size_t>(cards_.text_end - line_start_)) != nullptr;
 
-  // Kept in locals: the compiler cannot keep fields in registers across the
-  // stores below.
-  std::int32_t size = cards_.size;
-  std::uint64_t kept_end = base_position;  // the end of the texts kept so far
-  std::uint64_t line_start = base_position;
-  std::uint64_t group_start =
-      size == 0 ? 0 : cards_.group_starts[static_cast<std::size_t>(size - 1) >> deck_group_shift];
-  constexpr std::uint32_t group_mask = (std::uint32_t{1} << deck_group_shift) - 1;
-  std::uint32_t* starts = nullptr;  // where the next card's start goes
-  std::size_t starts_left = 0;      // room there before a new segment of starts
-
-  const deck_status status = for_each_lf(place, arrived, [&](std::size_t offset) {
+  // The common line (kept where it landed, not blank, no zero byte, inside
+  // its group and its segment of starts) takes a few instructions, in
+  // locals the compiler can keep in registers; any other goes to any_line.
+  std::uint64_t line_start = split.line_start;
+  std::uint64_t group_start = split.group_start;
+  std::uint32_t* starts = split.starts;
+  std::size_t starts_left = 0;
+  std::int32_t size = split.size;
+  bool in_place = !split.may_hold_zero;  // lines stay where they landed
+  const char* const base = split.base;
+  const std::uint64_t base_position = split.base_position;
+  const auto on_lf = [&](std::size_t offset) {
     const std::uint64_t lf = piece_start + offset;
     const std::uint64_t length = lf - line_start;
-    if (length > max_line_bytes) return deck_status::line_too_long;
-    const char* const line = bytes_at(line_start);
-    std::size_t text_length = static_cast<std::size_t>(length);
-    if (may_hold_zero) {
-      if (const void* zero = std::memchr(line, '\0', text_length)) {
-        text_length = static_cast<std::size_t>(static_cast<const char*>(zero) - line);
-      }
-    }
-    const bool keep = text_length != 0 && (!may_be_blank(static_cast<unsigned char>(line[0])) ||
-                                           !is_blank_line({line, text_length}));
-    if (keep) {
-      if (size == INT32_MAX) return deck_status::out_of_memory;
-      if (starts_left == 0) {
-        const auto index = static_cast<std::size_t>(size);
-        using starts_array = decltype(cards_.text_starts);
-        const std::size_t segment = starts_array::segment_of(index);
-        const std::size_t in_segment = starts_array::segment_start(segment) +
-                                       starts_array::segment_length(segment) - index;
-        starts_left = in_segment < 65536 ? in_segment : 65536;
-        starts = cards_.text_starts.room(index, starts_left);
-        if (starts == nullptr) return deck_status::out_of_memory;
-      }
-      if (kept_end != line_start || text_length != length) {
-        char* const kept = bytes_at(kept_end);
-        std::memmove(kept, line, text_length);
-        kept[text_length] = card_separator;
-      }
-      if ((static_cast<std::uint32_t>(size) & group_mask) == 0) {
-        group_start = kept_end;
-        cards_.group_starts.push_back_reserved(group_start);
-      }
-      // A group holds at most 65536 texts of at most 2048 bytes each, and
-      // skips at most a few segment tails: well inside 32 bits.
-      *starts++ = static_cast<std::uint32_t>(kept_end - group_start);
+    const auto first = static_cast<unsigned char>(base[line_start - base_position]);
+    if (in_place && length - 1 < max_line_bytes && !may_be_blank[first] && starts_left != 0 &&
+        (static_cast<std::uint32_t>(size) & group_mask) != 0) {
+      *starts++ = static_cast<std::uint32_t>(line_start - group_start);
       --starts_left;
       ++size;
-      kept_end += text_length + 1;
+      line_start = lf + 1;
+      return deck_status::loaded;
     }
-    line_start = lf + 1;
-    return deck_status::loaded;
-  });
+    split.line_start = line_start;
+    split.kept_end = in_place ? line_start : split.kept_end;
+    split.group_start = group_start;
+    split.starts = starts;
+    split.starts_left = starts_left;
+    split.size = size;
+    const deck_status status = any_line(split, lf);
+    line_start = split.line_start;
+    group_start = split.group_start;
+    starts = split.starts;
+    starts_left = split.starts_left;
+    size = split.size;
+    in_place = !split.may_hold_zero && split.kept_end == line_start;
+    return status;
+  };
+  const deck_status status = for_each_lf(place, arrived, on_lf);
+  if (in_place) split.kept_end = line_start;
+  split.line_start = line_start;
   cards_.size = size;
   cards_.text_starts.set_size(static_cast<std::size_t>(size));
   if (status != deck_status::loaded) return status;
 
   // The start of a line that goes on in the next piece, or an unterminated last line.
-  std::uint64_t pending = cards_.text_end - line_start;
-  if (kept_end != line_start) {
-    std::memmove(bytes_at(kept_end), bytes_at(line_start), static_cast<std::size_t>(pending));
+  std::uint64_t pending = cards_.text_end - split.line_start;
+  if (split.kept_end != split.line_start) {
+    std::memmove(split.at(split.kept_end), split.at(split.line_start), static_cast<std::size_t>(pending));
   }
-  line_start_ = kept_end;
+  line_start_ = split.kept_end;
   if (pending > max_line_bytes) {
     too_long_ = true;
     pending = 0;
