@@ -6,10 +6,11 @@
 #   bench/compare.sh            the full figures and docs/performance.png
 #   bench/compare.sh --quick    small decks, one run each, no plot kept
 #
-# Needs cmake, g++, libbenchmark-dev, python3, time-free (python measures),
+# Needs cmake, g++, libbenchmark-dev, python3, GNU time (package time),
 # coreutils (wc, shuf, seq) and gnuplot (gnuplot-nox). Each measurement runs
 # in a scratch folder holding config.txt; the tool reads nothing else there.
-# Wall times are medians; peak memory is the largest resident size.
+# The tool and its baseline run in turn; wall times are medians, peak memory
+# the largest resident size.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -25,7 +26,7 @@ if [ "$quick" -eq 1 ]; then
   runs=1; big_runs=1; load_sizes="100000 1000000"; words_lines=100000
   write_lines=100000; shuf_lines=1000000; walk_filter='walk/p_0/1000/700$'
 else
-  runs=5; big_runs=3; load_sizes="100000 1000000 10000000 100000000"; words_lines=5000000
+  runs=5; big_runs=5; load_sizes="100000 1000000 10000000 100000000"; words_lines=5000000
   write_lines=1000000; shuf_lines=10000000; walk_filter='walk/p_0/10000/7000$'
 fi
 
@@ -74,8 +75,8 @@ for n in $load_sizes; do
   cat "$deck" >/dev/null
   dir=$(scratch "load_$n" "$deck" 0.5 0 0)
   r=$([ "$n" -ge 10000000 ] && echo "$big_runs" || echo "$runs")
-  got=$($measure "$r" "$dir" "$tool")
-  base=$($measure "$r" "$dir" wc -l "$deck")
+  both=$($measure "$r" "$dir" "$tool" --versus wc -l "$deck")
+  got=${both% * *}; base=${both#* * }
   bytes=$(stat -c %s "$deck")
   row "load seq 1 $n" "$got" "wc -l" "$base" 3
   # Peak memory against the budget: 1.1 x the file + 5 bytes a card + 32 MiB.
@@ -86,8 +87,8 @@ done
 deck=$work/decks/words.txt
 cat "$deck" >/dev/null
 dir=$(scratch load_words "$deck" 0.5 0 0)
-got=$($measure "$big_runs" "$dir" "$tool")
-base=$($measure "$big_runs" "$dir" wc -l "$deck")
+both=$($measure "$big_runs" "$dir" "$tool" --versus wc -l "$deck")
+got=${both% * *}; base=${both#* * }
 row "load words, $words_lines lines" "$got" "wc -l" "$base" 3
 
 echo "== walk: deal_set against deal_set_one_step at draw_probability 0 (Google Benchmark)"
@@ -110,8 +111,8 @@ PY
 echo "== writing: $write_lines drawn lines against one write(2) per line (both include loading)"
 deck=$work/decks/seq_$write_lines.txt
 dir=$(scratch write "$deck" 1 "$write_lines" 1)
-got=$($measure "$runs" "$dir" "$tool")
-base=$($measure "$runs" "$dir" "$root/build/bench/bench/cardset_write_baseline" "$deck" baseline.qzt "$write_lines")
+both=$($measure "$runs" "$dir" "$tool" --versus "$root/build/bench/bench/cardset_write_baseline" "$deck" baseline.qzt "$write_lines")
+got=${both% * *}; base=${both#* * }
 cmp -s "$dir/cardset_1.qzt" "$dir/baseline.qzt" || { echo "the set file differs from the baseline's bytes" >&2; exit 1; }
 row "write $write_lines lines, p=1" "$got" "write(2) loop" "$base" 1.2
 
@@ -119,8 +120,8 @@ echo "== against shuf: 20 sets of 1000 at draw_probability 0.5 against 20 runs o
 deck=$work/decks/seq_$shuf_lines.txt
 cat "$deck" >/dev/null
 dir=$(scratch shuf "$deck" 0.5 1000 20)
-got=$($measure "$runs" "$dir" "$tool")
-base=$($measure "$runs" "$dir" bash -c "for i in \$(seq 20); do shuf -n 1000 '$deck' >/dev/null; done")
+both=$($measure "$runs" "$dir" "$tool" --versus bash -c "for i in \$(seq 20); do shuf -n 1000 '$deck' >/dev/null; done")
+got=${both% * *}; base=${both#* * }
 row "20 sets of 1000 from $shuf_lines lines" "$got" "20 x shuf -n 1000" "$base" 0.1
 
 echo

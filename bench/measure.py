@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Runs one command several times and prints its median wall time (seconds)
-and its peak resident memory (KiB, the largest of the runs, children
-included, as GNU time reports it) as two numbers on one line.
+"""Runs a command and its baseline in turn, several times each, and prints
+the median wall time (seconds) and the peak resident memory (KiB, the
+largest of the runs, children included, as GNU time reports it) of each:
+four numbers on one line, the command's first.
 
-    measure.py RUNS DIRECTORY COMMAND [ARGUMENT...]
+    measure.py RUNS DIRECTORY COMMAND... --versus BASELINE...
 
-The command runs in DIRECTORY with standard output thrown away; a run that
-fails stops the measurement with status 1."""
+Both run in DIRECTORY with standard output thrown away, alternating, so
+that a change in the machine's load falls on both alike; a run that fails
+stops the measurement with status 1."""
 
 import statistics
 import subprocess
@@ -15,26 +17,33 @@ import tempfile
 import time
 
 
+def run_once(command, directory, report):
+    # GNU time, not this process, is the parent: a child forked from Python
+    # would count Python's own pages as the command's peak.
+    started = time.perf_counter()
+    done = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name, *command],
+                          cwd=directory, stdout=subprocess.DEVNULL)
+    wall = time.perf_counter() - started
+    if done.returncode != 0:
+        raise SystemExit(f"{command[0]} failed with status {done.returncode}")
+    report.seek(0)
+    return wall, int(report.read().split()[-1])
+
+
 def main():
     runs = int(sys.argv[1])
     directory = sys.argv[2]
-    command = sys.argv[3:]
-    walls = []
-    peak = 0
+    split = sys.argv.index("--versus")
+    commands = [sys.argv[3:split], sys.argv[split + 1:]]
+    walls = [[], []]
+    peaks = [0, 0]
     with tempfile.NamedTemporaryFile("r") as report:
         for _ in range(runs):
-            # GNU time, not this process, is the parent: a child forked from
-            # Python would count Python's own pages as the command's peak.
-            started = time.perf_counter()
-            done = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", report.name, *command],
-                                  cwd=directory, stdout=subprocess.DEVNULL)
-            walls.append(time.perf_counter() - started)
-            if done.returncode != 0:
-                print(f"{command[0]} failed with status {done.returncode}", file=sys.stderr)
-                return 1
-            report.seek(0)
-            peak = max(peak, int(report.read().split()[-1]))
-    print(f"{statistics.median(walls):.4f} {peak}")
+            for which, command in enumerate(commands):
+                wall, peak = run_once(command, directory, report)
+                walls[which].append(wall)
+                peaks[which] = max(peaks[which], peak)
+    print(" ".join(f"{statistics.median(walls[w]):.4f} {peaks[w]}" for w in (0, 1)))
     return 0
 
 
