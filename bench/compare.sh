@@ -146,7 +146,7 @@ PY
 plot=$root/docs/performance.png
 [ "$quick" -eq 1 ] && plot=$work/performance.png
 gnuplot <<GP
-set terminal png size 900,560
+set terminal png size 900,560 noenhanced
 set output '$plot'
 set title 'Loading seq 1 N with set_count 0 (median wall time, peak memory)'
 set logscale xy
