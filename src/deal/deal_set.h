@@ -48,7 +48,7 @@ void apply_recycle_rule(deck& cards, std::uint32_t& dealt_count, std::int32_t de
 // Whether every one of set_count sets can be completed, from the cycle of the
 // recycle rule: with L the recycle limit and k = L / cards_per_set, a cycle's
 // set k + 1 starts with deck_size - k * cards_per_set undealt cards.
-bool sets_can_complete(std::int32_t deck_size, double draw_probability,
-                       std::int32_t cards_per_set, std::int32_t set_count);
+bool sets_can_complete(std::int32_t deck_size, double draw_probability, std::int32_t cards_per_set,
+                       std::int32_t set_count);
 
 }  // namespace cardset

@@ -10,8 +10,8 @@ struct random_source {
   std::uint32_t state = 1;
 };
 
-inline constexpr std::uint32_t random_multiplier = 214013;   // 0x343FD
-inline constexpr std::uint32_t random_increment = 2531011;   // 0x269EC3
+inline constexpr std::uint32_t random_multiplier = 214013;  // 0x343FD
+inline constexpr std::uint32_t random_increment = 2531011;  // 0x269EC3
 
 inline void seed(random_source& source, std::uint32_t value) { source.state = value; }
 
@@ -34,9 +34,11 @@ constexpr random_jump jump_of(std::uint64_t steps) {
   random_jump power{random_multiplier, random_increment};
   while (steps != 0) {
     if ((steps & 1) != 0) {
-      total = {total.multiplier * power.multiplier, total.increment * power.multiplier + power.increment};
+      total = {total.multiplier * power.multiplier,
+               total.increment * power.multiplier + power.increment};
     }
-    power = {power.multiplier * power.multiplier, power.increment * power.multiplier + power.increment};
+    power = {power.multiplier * power.multiplier,
+             power.increment * power.multiplier + power.increment};
     steps >>= 1;
   }
   return total;

@@ -38,9 +38,8 @@ bool line_writer::hand_over(platform& system, output_target target) {
 
 bool write_fully(platform& system, output_target target, std::string_view bytes) {
   while (!bytes.empty()) {
-    const io_result done = target.standard_output
-                               ? system.write_standard_output(bytes)
-                               : system.write(target.file, bytes);
+    const io_result done = target.standard_output ? system.write_standard_output(bytes)
+                                                  : system.write(target.file, bytes);
     // Taking nothing without an error would loop for ever; count it as failure.
     if (!done.ok || done.count == 0 || done.count > bytes.size()) return false;
     bytes.remove_prefix(done.count);

@@ -17,7 +17,8 @@ std::optional<file_handle> recording_platform::record_open(call_kind kind, std::
   }
   const auto file = kind == call_kind::open_for_reading ? inner_.open_for_reading(name)
                                                         : inner_.open_for_writing(name);
-  calls_.push_back({kind, std::string(name), file.value_or(file_handle{}), 0, file.has_value(), false});
+  calls_.push_back(
+      {kind, std::string(name), file.value_or(file_handle{}), 0, file.has_value(), false});
   return file;
 }
 
@@ -47,8 +48,8 @@ io_result recording_platform::write_through(call_kind kind, file_handle file,
     return {false, 0};
   }
   const std::span<const char> taken = injected ? bytes.first(bytes.size() / 2) : bytes;
-  const io_result result = kind == call_kind::write ? inner_.write(file, taken)
-                                                    : inner_.write_standard_output(taken);
+  const io_result result =
+      kind == call_kind::write ? inner_.write(file, taken) : inner_.write_standard_output(taken);
   calls_.push_back({kind, {}, file, bytes.size(), result.ok, injected});
   return result;
 }

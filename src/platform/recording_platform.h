@@ -20,11 +20,11 @@ enum class call_kind {
 // One call that passed through a recording_platform.
 struct call_record {
   call_kind kind{};
-  std::string name;      // the name given to an open
-  file_handle file;      // the handle used, or returned by a successful open
-  std::size_t size = 0;  // bytes offered to a write or asked of a read
-  bool ok = false;       // what the call reported
-  bool injected = false; // whether the failure was injected here
+  std::string name;       // the name given to an open
+  file_handle file;       // the handle used, or returned by a successful open
+  std::size_t size = 0;   // bytes offered to a write or asked of a read
+  bool ok = false;        // what the call reported
+  bool injected = false;  // whether the failure was injected here
 };
 
 // How an injected failure looks to the caller.

@@ -53,8 +53,8 @@ std::span<const char> text_reader::next_chunk() {
       const char* const end = start + length;
       while (in < end) {
         const char* run = in + 1 < end && in[1] == '\n' ? in + 1 : in;
-        const auto* next_cr =
-            static_cast<const char*>(std::memchr(in + 1, '\r', static_cast<std::size_t>(end - in - 1)));
+        const auto* next_cr = static_cast<const char*>(
+            std::memchr(in + 1, '\r', static_cast<std::size_t>(end - in - 1)));
         if (next_cr == nullptr) next_cr = end;
         const auto run_length = static_cast<std::size_t>(next_cr - run);
         std::memmove(out, run, run_length);

@@ -32,7 +32,7 @@ constexpr std::size_t max_significant_digits = 36;
 
 std::optional<double> read_decimal(text_cursor& in) {
   const bool negative = take_sign(in);
-  std::string digits;  // significant digits kept, without leading zeros
+  std::string digits;         // significant digits kept, without leading zeros
   std::int64_t exponent = 0;  // power of ten that the kept digits are to be scaled by
   bool any_digit = false;
 

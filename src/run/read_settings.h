@@ -16,7 +16,7 @@ inline constexpr std::size_t max_deck_path_bytes = 255;
 // field and every later one stay unset.
 struct settings_parse {
   run_settings values;
-  int fields_read = 0;  // 0 to 4: deck_path, draw_probability, cards_per_set, set_count
+  int fields_read = 0;              // 0 to 4: deck_path, draw_probability, cards_per_set, set_count
   bool deck_path_too_long = false;  // a word of 256 bytes or more where deck_path stands
   bool read_failed = false;         // the file could not be read to the end of what was needed
 

@@ -28,8 +28,8 @@ struct collected {
   }
 };
 
-using deal_function = std::int32_t (*)(deck&, double, std::int32_t, random_source&,
-                                       std::uint32_t&, card_writer);
+using deal_function = std::int32_t (*)(deck&, double, std::int32_t, random_source&, std::uint32_t&,
+                                       card_writer);
 
 // The sets of a whole run, dealt as the set stage deals them.
 std::vector<std::vector<std::string>> deal_sets(deal_function deal, int deck_size, double p,
@@ -60,10 +60,9 @@ TEST(draw_scale, is_the_double_nearest_one_over_32767) {
 TEST(draw_test, passes_values_from_zero_up_to_a_bound) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::pair<double, std::int32_t> rows[] = {
-      {-1.0, -1},      {-1e-300, -1},   {0.0, 0},          {-0.0, 0},
-      {draw_scale / 2, 0}, {draw_scale, 1}, {0.25, 8191},   {0.5, 16383},
-      {0.75, 24575},   {1.0, 32767},    {1e308, 32767},    {HUGE_VAL, 32767},
-      {nan, 32767},    {-HUGE_VAL, -1},
+      {-1.0, -1},      {-1e-300, -1},     {0.0, 0},     {-0.0, 0},       {draw_scale / 2, 0},
+      {draw_scale, 1}, {0.25, 8191},      {0.5, 16383}, {0.75, 24575},   {1.0, 32767},
+      {1e308, 32767},  {HUGE_VAL, 32767}, {nan, 32767}, {-HUGE_VAL, -1},
   };
   for (const auto& [p, largest] : rows) {
     EXPECT_EQ(largest_passing_value(p), largest) << p;
@@ -158,7 +157,7 @@ TEST(deal_set, returns_at_once_when_the_set_could_never_end) {
 TEST(deal_set, matches_the_one_step_walk) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double probabilities[] = {0.0, -0.0, draw_scale, 0.001, 0.1, 0.5, 0.9, 1.0, 2.0, nan};
-  const std::pair<int, int> shapes[] = {{1, 1}, {2, 1}, {3, 2}, {10, 3}, {10, 5},
+  const std::pair<int, int> shapes[] = {{1, 1},   {2, 1},   {3, 2},  {10, 3},    {10, 5},
                                         {63, 20}, {64, 48}, {65, 7}, {200, 150}, {1000, 37}};
   for (std::uint32_t s : {0u, 1u, 12345u, 0x80000000u, 0xFFFFFFFFu}) {
     for (double p : probabilities) {
@@ -189,13 +188,24 @@ TEST(sets_can_complete, follows_the_recycle_cycle) {
     bool possible;
   };
   const row rows[] = {
-      {10, 0.5, 6, 1, true},   {10, 0.5, 6, 2, false},  {10, 0.5, 7, 2, false},
-      {10, 0.5, 5, 100, true}, {3, 0.5, 2, 2, false},   {3, 0.5, 2, 1, true},
-      {4, 0.5, 3, 2, false},   {8, 0.5, 3, 2, true},    {8, 0.5, 3, 3, false},
-      {8, 0.5, 5, 2, false},   {8, 0.5, 6, 2, false},   {8, 0.5, 4, 9, true},
-      {10, -0.1, 1, 1, false}, {10, -0.1, 0, 1, true},  {10, -0.1, 1, 0, true},
+      {10, 0.5, 6, 1, true},
+      {10, 0.5, 6, 2, false},
+      {10, 0.5, 7, 2, false},
+      {10, 0.5, 5, 100, true},
+      {3, 0.5, 2, 2, false},
+      {3, 0.5, 2, 1, true},
+      {4, 0.5, 3, 2, false},
+      {8, 0.5, 3, 2, true},
+      {8, 0.5, 3, 3, false},
+      {8, 0.5, 5, 2, false},
+      {8, 0.5, 6, 2, false},
+      {8, 0.5, 4, 9, true},
+      {10, -0.1, 1, 1, false},
+      {10, -0.1, 0, 1, true},
+      {10, -0.1, 1, 0, true},
       {10, std::numeric_limits<double>::quiet_NaN(), 3, 5, true},
-      {1, 0.0, 1, 50, true},   {0, 0.5, 0, 3, true},
+      {1, 0.0, 1, 50, true},
+      {0, 0.5, 0, 3, true},
       {INT32_MAX, 1.0, INT32_MAX, INT32_MAX, true},
       {INT32_MAX, 1.0, INT32_MAX / 2 + 1, 2, false},
   };

@@ -51,7 +51,7 @@ TEST(write_set_report, writes_nothing_more_after_a_failure) {
 
 TEST(produce_sets, writes_cards_and_reports_with_one_write_per_line) {
   memory_platform files(1);
-    with_config(files, "deck.txt 1 2 2", "apple\npear\nplum\nfig\n");
+  with_config(files, "deck.txt 1 2 2", "apple\npear\nplum\nfig\n");
   const auto run = run_on(files);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(files.file("cardset_1.qzt"), "apple\r\npear\r\n");
@@ -65,14 +65,14 @@ TEST(produce_sets, writes_cards_and_reports_with_one_write_per_line) {
 TEST(produce_sets, passes_bytes_through_unchanged) {
   const std::string cards = "\x83\x4A\x81\x5B\x83\x68\na\rb\n\t x \n";
   memory_platform files(1);
-    with_config(files, "deck.txt 1 3 1", cards);
+  with_config(files, "deck.txt 1 3 1", cards);
   EXPECT_EQ(run_on(files).status, 0);
   EXPECT_EQ(files.file("cardset_1.qzt"), "\x83\x4A\x81\x5B\x83\x68\r\na\rb\r\n\t x \r\n");
 }
 
 TEST(produce_sets, truncates_old_set_files_and_leaves_higher_numbers_alone) {
   memory_platform files(1);
-    with_config(files, "deck.txt 1 1 1", "a\nb\n");
+  with_config(files, "deck.txt 1 1 1", "a\nb\n");
   files.set_file("cardset_1.qzt", "old content that is longer\r\n");
   files.set_file("cardset_2.qzt", "untouched");
   EXPECT_EQ(run_on(files).status, 0);
@@ -103,7 +103,7 @@ TEST(produce_sets, makes_nothing_when_set_count_is_not_positive) {
 
 TEST(produce_sets, stops_at_a_set_file_that_cannot_be_opened) {
   memory_platform files(1);
-    with_config(files, "deck.txt 1 1 3", "a\nb\nc\nd\n");
+  with_config(files, "deck.txt 1 1 3", "a\nb\nc\nd\n");
   files.make_directory("cardset_2.qzt");
   EXPECT_EQ(run_on(files).status, 1);
   EXPECT_EQ(files.file("cardset_1.qzt"), "a\r\n");
@@ -125,7 +125,7 @@ struct set_fault_case {
   call_kind kind;
   int occurrence;  // which call of that kind fails
   int status;
-  std::vector<std::string> reports_of;  // sets whose report is printed
+  std::vector<std::string> reports_of;                     // sets whose report is printed
   std::vector<std::pair<std::string, std::string>> files;  // set file name, content
   bool set3_exists;
 };
@@ -134,22 +134,56 @@ struct set_fault_case {
 // closes are the 2nd to 4th closes (the deck file's is the 1st).
 TEST(produce_sets, follows_the_failed_condition_through_later_sets) {
   const set_fault_case cases[] = {
-      {"write in set 1", call_kind::write, 1, 1, {"1"},
-       {{"cardset_1.qzt", ""}, {"cardset_2.qzt", ""}}, false},
-      {"second write in set 1", call_kind::write, 2, 1, {"1"},
-       {{"cardset_1.qzt", "1\r\n"}, {"cardset_2.qzt", ""}}, false},
-      {"write in set 2", call_kind::write, 3, 1, {"1", "2"},
-       {{"cardset_1.qzt", "1\r\n2\r\n"}, {"cardset_2.qzt", ""}, {"cardset_3.qzt", ""}}, true},
-      {"write in the last set", call_kind::write, 6, 1, {"1", "2", "3"},
-       {{"cardset_1.qzt", "1\r\n2\r\n"}, {"cardset_3.qzt", "5\r\n"}}, true},
-      {"close of set 1", call_kind::close, 2, 1, {"1"},
-       {{"cardset_1.qzt", "1\r\n2\r\n"}}, false},
-      {"close of set 2", call_kind::close, 3, 1, {"1", "2"},
-       {{"cardset_2.qzt", "3\r\n4\r\n"}}, false},
-      {"close of the last set", call_kind::close, 4, 1, {"1", "2", "3"},
-       {{"cardset_3.qzt", "5\r\n6\r\n"}}, true},
-      {"open of set 2", call_kind::open_for_writing, 2, 1, {"1"},
-       {{"cardset_1.qzt", "1\r\n2\r\n"}}, false},
+      {"write in set 1",
+       call_kind::write,
+       1,
+       1,
+       {"1"},
+       {{"cardset_1.qzt", ""}, {"cardset_2.qzt", ""}},
+       false},
+      {"second write in set 1",
+       call_kind::write,
+       2,
+       1,
+       {"1"},
+       {{"cardset_1.qzt", "1\r\n"}, {"cardset_2.qzt", ""}},
+       false},
+      {"write in set 2",
+       call_kind::write,
+       3,
+       1,
+       {"1", "2"},
+       {{"cardset_1.qzt", "1\r\n2\r\n"}, {"cardset_2.qzt", ""}, {"cardset_3.qzt", ""}},
+       true},
+      {"write in the last set",
+       call_kind::write,
+       6,
+       1,
+       {"1", "2", "3"},
+       {{"cardset_1.qzt", "1\r\n2\r\n"}, {"cardset_3.qzt", "5\r\n"}},
+       true},
+      {"close of set 1", call_kind::close, 2, 1, {"1"}, {{"cardset_1.qzt", "1\r\n2\r\n"}}, false},
+      {"close of set 2",
+       call_kind::close,
+       3,
+       1,
+       {"1", "2"},
+       {{"cardset_2.qzt", "3\r\n4\r\n"}},
+       false},
+      {"close of the last set",
+       call_kind::close,
+       4,
+       1,
+       {"1", "2", "3"},
+       {{"cardset_3.qzt", "5\r\n6\r\n"}},
+       true},
+      {"open of set 2",
+       call_kind::open_for_writing,
+       2,
+       1,
+       {"1"},
+       {{"cardset_1.qzt", "1\r\n2\r\n"}},
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -176,10 +210,10 @@ TEST(produce_sets, follows_the_failed_condition_through_later_sets) {
 
 TEST(produce_sets, ignores_a_failed_report) {
   memory_platform files(1);
-    with_config(files, "deck.txt 1 1 2", "a\nb\n");
+  with_config(files, "deck.txt 1 1 2", "a\nb\n");
   recording_platform recorded(files);
   memory_platform clean(1);
-    with_config(clean, "deck.txt 1 1 2", "a\nb\n");
+  with_config(clean, "deck.txt 1 1 2", "a\nb\n");
   const auto clean_run = run_on(clean);
   recorded.fail_call(nth_call(clean_run.calls, call_kind::write_standard_output, 1));
   EXPECT_EQ(run_cardset(recorded), 0);

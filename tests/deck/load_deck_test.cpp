@@ -44,7 +44,9 @@ const deck_case deck_cases[] = {
     {"A\r\nB\r\n", {"A", "B"}},
     {"A\rB\n", {"A\rB"}},
     {"A\r\r\n", {"A\r"}},
-    {"A\n\x1A" "B\n", {"A"}},
+    {"A\n\x1A"
+     "B\n",
+     {"A"}},
     {"A\x1A\n", {}},
     {" \t\v\f\r\n\r\r\n", {}},
     {" x \n", {" x "}},
@@ -58,16 +60,17 @@ const deck_case deck_cases[] = {
     {"same\nsame\n", {"same", "same"}},
     {"\xEF\xBB\xBF\n\xEF\xBB\xBF \nw\n", {"\xEF\xBB\xBF", "\xEF\xBB\xBF ", "w"}},
     {line2047 + "\n", {line2047}},
-    {line2047 + "\r\n", {line2047}},          // the CR of CR LF does not count
-    {std::string(3000, 'y'), {}},             // an unterminated tail is ignored, however long
+    {line2047 + "\r\n", {line2047}},  // the CR of CR LF does not count
+    {std::string(3000, 'y'), {}},     // an unterminated tail is ignored, however long
     {"a\n" + std::string(3000, 'y'), {"a"}},
 };
 
 TEST(load_deck, splits_lines_by_the_text_rules_on_any_block_boundary) {
   for (const auto& c : deck_cases) {
     SCOPED_TRACE(testing::PrintToString(c.file.substr(0, 40)));
-    for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7},
-                              std::size_t{2047}, std::size_t{2048}, text_reader::default_block_size}) {
+    for (std::size_t block :
+         {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{2047},
+          std::size_t{2048}, text_reader::default_block_size}) {
       const deck_load loaded = load(c.file, block);
       ASSERT_EQ(loaded.status, deck_status::loaded) << "block " << block;
       EXPECT_EQ(texts_of(loaded.cards), c.cards) << "block " << block;
@@ -78,11 +81,11 @@ TEST(load_deck, splits_lines_by_the_text_rules_on_any_block_boundary) {
 }
 
 TEST(load_deck, refuses_a_line_longer_than_the_limit) {
-  for (const std::string& file : {std::string(2048, 'x') + "\n", std::string(2047, 'x') + "\r\r\n",
-                                  "a\n" + std::string(2048, '\0') + "\n",
-                                  std::string(5000, 'x') + "\nb\n"}) {
-    for (std::size_t block : {std::size_t{1}, std::size_t{5}, std::size_t{2048},
-                              text_reader::default_block_size}) {
+  for (const std::string& file :
+       {std::string(2048, 'x') + "\n", std::string(2047, 'x') + "\r\r\n",
+        "a\n" + std::string(2048, '\0') + "\n", std::string(5000, 'x') + "\nb\n"}) {
+    for (std::size_t block :
+         {std::size_t{1}, std::size_t{5}, std::size_t{2048}, text_reader::default_block_size}) {
       const deck_load loaded = load(file, block);
       EXPECT_EQ(loaded.status, deck_status::line_too_long) << "block " << block;
       EXPECT_EQ(loaded.cards.size, 0);
@@ -143,10 +146,21 @@ TEST(deck_size_check, compares_signed) {
 
 TEST(is_blank_line, pairs_lead_bytes_from_the_left) {
   const std::pair<std::string, bool> cases[] = {
-      {"", true},           {" \t\v\f\r", true},   {"\x81\x40", true},   {"\x81\x40 \x81\x40", true},
-      {"\x81\x41", false},  {"\x82\x40", false},   {"a", false},         {"\x80", false},
-      {"\xA0", false},      {" \x81", false},      {"\x81\x81\x40", false},
-      {"\x81\x40\x81", false}, {"\x9F\x40", false}, {"\xFF\x40", false}, {"\x1A", false},
+      {"", true},
+      {" \t\v\f\r", true},
+      {"\x81\x40", true},
+      {"\x81\x40 \x81\x40", true},
+      {"\x81\x41", false},
+      {"\x82\x40", false},
+      {"a", false},
+      {"\x80", false},
+      {"\xA0", false},
+      {" \x81", false},
+      {"\x81\x81\x40", false},
+      {"\x81\x40\x81", false},
+      {"\x9F\x40", false},
+      {"\xFF\x40", false},
+      {"\x1A", false},
   };
   for (const auto& [line, blank] : cases) {
     EXPECT_EQ(is_blank_line(line), blank) << testing::PrintToString(line);

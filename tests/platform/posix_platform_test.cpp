@@ -32,9 +32,7 @@ class posix_platform_test : public ::testing::Test {
 
 TEST_F(posix_platform_test, writes_truncates_and_reads_back_bytes) {
   const std::string name = path("f");
-  {
-    std::ofstream(name) << "old content, longer";
-  }
+  { std::ofstream(name) << "old content, longer"; }
   auto file = system_.open_for_writing(name);
   ASSERT_TRUE(file);
   const std::string bytes("a\r\n\0b", 5);
@@ -57,9 +55,7 @@ TEST_F(posix_platform_test, refuses_directories_missing_files_and_zero_bytes_in_
   EXPECT_FALSE(system_.open_for_writing(path("dir")));
   EXPECT_FALSE(system_.open_for_reading(path("missing")));
   EXPECT_FALSE(system_.open_for_reading(""));
-  {
-    std::ofstream(path("short")) << "x";
-  }
+  { std::ofstream(path("short")) << "x"; }
   EXPECT_FALSE(system_.open_for_reading(path("short") + std::string("\0.txt", 5)));
   EXPECT_FALSE(system_.open_for_writing(path("short") + std::string("\0.txt", 5)));
 }

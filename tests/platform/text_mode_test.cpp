@@ -11,7 +11,8 @@ namespace cardset {
 namespace {
 
 // Everything a text_reader yields for the file's bytes, read in blocks of block_size.
-std::string read_text(const std::string& bytes, std::size_t block_size, std::size_t read_limit = 0) {
+std::string read_text(const std::string& bytes, std::size_t block_size,
+                      std::size_t read_limit = 0) {
   memory_platform files;
   files.set_file("f", bytes);
   files.set_read_limit(read_limit);
@@ -32,11 +33,13 @@ TEST(text_reader, translates_on_every_block_boundary) {
   };
   const text_case cases[] = {
       {"a\r\nb\r\n", "a\nb\n"},
-      {"a\rb\n", "a\rb\n"},          // a lone CR stays
-      {"a\r\r\n", "a\r\n"},          // only the CR next to LF goes
-      {"a\r", "a\r"},                // a CR at the very end stays
-      {"a\r\x1A\r\n", "a\r"},        // a CR before 0x1A stays; 0x1A ends the content
-      {"a\n\x1A" "b\n", "a\n"},
+      {"a\rb\n", "a\rb\n"},    // a lone CR stays
+      {"a\r\r\n", "a\r\n"},    // only the CR next to LF goes
+      {"a\r", "a\r"},          // a CR at the very end stays
+      {"a\r\x1A\r\n", "a\r"},  // a CR before 0x1A stays; 0x1A ends the content
+      {"a\n\x1A"
+       "b\n",
+       "a\n"},
       {"\x1A", ""},
       {"\r\n\r\n", "\n\n"},
       {"\n\r", "\n\r"},
@@ -55,7 +58,9 @@ TEST(text_reader, translates_on_every_block_boundary) {
 
 TEST(text_reader, reads_nothing_after_the_block_holding_0x1A) {
   memory_platform files;
-  files.set_file("f", "ab\x1A" "cdefgh");
+  files.set_file("f",
+                 "ab\x1A"
+                 "cdefgh");
   recording_platform recorded(files);
   const auto file = recorded.open_for_reading("f");
   text_reader reader(recorded, *file, 3);

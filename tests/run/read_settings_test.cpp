@@ -32,16 +32,18 @@ TEST(read_settings, reads_the_grammar) {
       {"cards.txt 0.5 3 10", 4, "cards.txt", 0.5, 3, 10},
       {"cards.txt\r\n0.5\r\n\r\n\t3\r\n10", 4, "cards.txt", 0.5, 3, 10},
       {"cards.txt 0.5 3 10 7 and some text\n", 4, "cards.txt", 0.5, 3, 10},
-      {"cards.txt 0.5 3 10\x1A" "junk", 4, "cards.txt", 0.5, 3, 10},
+      {"cards.txt 0.5 3 10\x1A"
+       "junk",
+       4, "cards.txt", 0.5, 3, 10},
       {"\v\f cards.txt\t0.5 3 10", 4, "cards.txt", 0.5, 3, 10},
       {"deck.txt 1e 3 10", 1, "deck.txt", 0, 0, 0},
       {"deck.txt .25 +007 -2", 4, "deck.txt", 0.25, 7, -2},
       {"deck.txt 0.5-3 4", 4, "deck.txt", 0.5, -3, 4},
       {"deck.txt 0.5 2147483648 1", 2, "deck.txt", 0.5, 0, 0},
       {"deck.txt 0.5 3", 3, "deck.txt", 0.5, 3, 0},
-      {"deck.txt 5. 2.5E+00 1", 3, "deck.txt", 5, 2, 0},       // set_count starts at the point
-      {"deck.txt 5e-1 5e-1 1", 3, "deck.txt", 0.5, 5, 0},      // set_count starts at the letter
-      {"deck.txt 0x10 1 1", 2, "deck.txt", 0, 0, 0},           // 0, then "x10" fails
+      {"deck.txt 5. 2.5E+00 1", 3, "deck.txt", 5, 2, 0},   // set_count starts at the point
+      {"deck.txt 5e-1 5e-1 1", 3, "deck.txt", 0.5, 5, 0},  // set_count starts at the letter
+      {"deck.txt 0x10 1 1", 2, "deck.txt", 0, 0, 0},       // 0, then "x10" fails
       {"deck.txt 0,5 1 1", 2, "deck.txt", 0, 0, 0},
       {"deck.txt 1 0x10", 3, "deck.txt", 1, 0, 0},
       {"deck.txt inf 1 1", 1, "deck.txt", 0, 0, 0},
@@ -61,7 +63,12 @@ TEST(read_settings, reads_the_grammar) {
       {"deck.txt ", 1, "deck.txt", 0, 0, 0},
       {"", 1, "", 0, 0, 0},
       {" \r\n\t ", 1, "", 0, 0, 0},
-      {"\xEF\xBB\xBF" "deck.txt 1 1 1", 4, "\xEF\xBB\xBF" "deck.txt", 1, 1, 1},
+      {"\xEF\xBB\xBF"
+       "deck.txt 1 1 1",
+       4,
+       "\xEF\xBB\xBF"
+       "deck.txt",
+       1, 1, 1},
       {"\x83\x4A\x81\x5B\x83\x68.txt 1 1 1", 4, "\x83\x4A\x81\x5B\x83\x68.txt", 1, 1, 1},
       {"\"a,b\".txt 1 1 1", 4, "\"a,b\".txt", 1, 1, 1},
       {"# comment\ndeck.txt 1 1 1", 1, "#", 0, 0, 0},  // the comment's first word is the name

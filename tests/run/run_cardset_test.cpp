@@ -36,7 +36,7 @@ TEST(run_cardset, reads_the_clock_first_and_closes_config_last) {
 
 struct exit_case {
   const char* what;
-  std::string config;   // empty: no config.txt
+  std::string config;  // empty: no config.txt
   std::string deck;
   int status;
 };

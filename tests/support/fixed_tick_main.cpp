@@ -19,7 +19,8 @@ namespace {
 
 class fixed_tick_platform final : public cardset::platform {
  public:
-  fixed_tick_platform(cardset::platform& inner, std::uint32_t ticks) : inner_(inner), ticks_(ticks) {}
+  fixed_tick_platform(cardset::platform& inner, std::uint32_t ticks)
+      : inner_(inner), ticks_(ticks) {}
   std::uint32_t tick_count() override { return ticks_; }
   std::optional<cardset::file_handle> open_for_reading(std::string_view name) override {
     return inner_.open_for_reading(name);
