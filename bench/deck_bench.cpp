@@ -26,8 +26,8 @@ std::string numbers_deck(std::int64_t count) {
 
 // Lines of a few words, CR LF ended, with a blank line now and then.
 std::string words_deck(std::int64_t count) {
-  static const char* const words[] = {"apple", "pear", "plum", "quince", "cherry", "fig",
-                                      "damson", "medlar", "sloe", "rowan", "elder", "haw"};
+  static const char* const words[] = {"apple",  "pear",   "plum", "quince", "cherry", "fig",
+                                      "damson", "medlar", "sloe", "rowan",  "elder",  "haw"};
   std::string bytes;
   std::uint32_t state = 1;
   for (std::int64_t i = 0; i < count; ++i) {

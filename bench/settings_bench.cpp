@@ -24,9 +24,10 @@ void read_config(benchmark::State& state, std::string text) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK_CAPTURE(read_config, plain, std::string("deck.txt 0.5 10 3\r\n"));
-BENCHMARK_CAPTURE(read_config, long_numbers,
-                  std::string("decks/english.txt 0.333333333333333314829616256247390992939472198486328125e0 "
-                              "0000000000000000000000000042 2147483647\r\n"));
+BENCHMARK_CAPTURE(
+    read_config, long_numbers,
+    std::string("decks/english.txt 0.333333333333333314829616256247390992939472198486328125e0 "
+                "0000000000000000000000000042 2147483647\r\n"));
 BENCHMARK_CAPTURE(read_config, spread_out,
                   std::string("\r\n\t  deck.txt\r\n\r\n  \t 1e-3 \v\f 7\r\n\r\n 12 \r\n"));
 

@@ -22,8 +22,8 @@ deck numbered(int count) {
   return cards;
 }
 
-using deal_function = std::int32_t (*)(deck&, double, std::int32_t, random_source&,
-                                       std::uint32_t&, card_writer);
+using deal_function = std::int32_t (*)(deck&, double, std::int32_t, random_source&, std::uint32_t&,
+                                       card_writer);
 
 constexpr std::uint32_t start_state = 12345;
 
@@ -67,10 +67,22 @@ void fast_walk(benchmark::State& state, double p) { walk(state, deal_set, p); }
 void one_step_walk(benchmark::State& state, double p) { walk(state, deal_set_one_step, p); }
 
 // Arguments: deck size, cards per set.
-BENCHMARK_CAPTURE(fast_walk, p_0_5, 0.5)->Args({10000, 7000})->Args({1000000, 100000})->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(one_step_walk, p_0_5, 0.5)->Args({10000, 7000})->Args({1000000, 100000})->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(fast_walk, p_0, 0.0)->Args({1000, 700})->Args({10000, 7000})->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(one_step_walk, p_0, 0.0)->Args({1000, 700})->Args({10000, 7000})->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(fast_walk, p_0_5, 0.5)
+    ->Args({10000, 7000})
+    ->Args({1000000, 100000})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(one_step_walk, p_0_5, 0.5)
+    ->Args({10000, 7000})
+    ->Args({1000000, 100000})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(fast_walk, p_0, 0.0)
+    ->Args({1000, 700})
+    ->Args({10000, 7000})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(one_step_walk, p_0, 0.0)
+    ->Args({1000, 700})
+    ->Args({10000, 7000})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

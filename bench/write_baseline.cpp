@@ -4,12 +4,11 @@
 //
 //   cardset_write_baseline DECK OUTPUT COUNT
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -44,7 +43,8 @@ int main(int argc, char** argv) {
   if (out < 0) return 1;
   std::size_t start = 0;
   for (const std::size_t end : ends) {
-    if (::write(out, lines.data() + start, end - start) != static_cast<ssize_t>(end - start)) return 1;
+    if (::write(out, lines.data() + start, end - start) != static_cast<ssize_t>(end - start))
+      return 1;
     start = end;
   }
   return ::close(out) == 0 ? 0 : 1;

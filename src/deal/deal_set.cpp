@@ -78,7 +78,8 @@ bool batch_passes(std::uint32_t state, std::uint32_t passing_limit) {
     const __m128i low_sum = _mm_add_epi16(_mm_mullo_epi16(al, sl), _mm_xor_si128(cl_flipped, flip));
     // All ones where low + cl wrapped past 2^16, that is where low_sum < cl.
     const __m128i carry = _mm_cmpgt_epi16(cl_flipped, _mm_xor_si128(low_sum, flip));
-    __m128i high = _mm_add_epi16(_mm_mulhi_epu16(al, sl), _mm_mullo_epi16(lanes(constants.ah, at), sl));
+    __m128i high =
+        _mm_add_epi16(_mm_mulhi_epu16(al, sl), _mm_mullo_epi16(lanes(constants.ah, at), sl));
     high = _mm_add_epi16(high, _mm_mullo_epi16(al, sh));
     high = _mm_sub_epi16(_mm_add_epi16(high, lanes(constants.ch, at)), carry);
     smallest = _mm_min_epi16(smallest, _mm_and_si128(high, value_bits));
@@ -120,7 +121,7 @@ constexpr batch_multipliers make_batch_multipliers() {
 constexpr batch_multipliers multipliers = make_batch_multipliers();
 
 __attribute__((target("avx2"))) bool batch_passes_wide(std::uint32_t state,
-                                                        std::uint32_t passing_limit) {
+                                                       std::uint32_t passing_limit) {
   const __m256i s = _mm256_set1_epi32(static_cast<int>(state));
   // Bits 0 to 30 of a state: its value sits in bits 16 to 30, so the order
   // of these is the order of the values, and all are positive as signed.
@@ -164,7 +165,7 @@ bool set_can_end(const deck& cards, std::int32_t largest, std::int32_t cards_per
 std::int32_t largest_passing_value(double draw_probability) {
   if (std::isnan(draw_probability)) return 32767;
   // The product grows with r, so the passing values are 0 up to some r.
-  std::int32_t low = -1;  // passes (or -1)
+  std::int32_t low = -1;      // passes (or -1)
   std::int32_t high = 32768;  // fails (or past the end)
   while (high - low > 1) {
     const std::int32_t mid = low + (high - low) / 2;
@@ -233,8 +234,8 @@ std::int32_t deal_set(deck& cards, double draw_probability, std::int32_t cards_p
   const auto passing_limit = static_cast<std::uint32_t>(largest);
 #if defined(CARDSET_WIDE_BATCH)
   if (deal_set_uses_wide_batches) {
-    return batched_walk<batch_passes_wide>(cards, passing_limit, cards_per_set, source,
-                                           dealt_count, writer);
+    return batched_walk<batch_passes_wide>(cards, passing_limit, cards_per_set, source, dealt_count,
+                                           writer);
   }
 #endif
   return batched_walk<batch_passes>(cards, passing_limit, cards_per_set, source, dealt_count,
@@ -269,8 +270,8 @@ void apply_recycle_rule(deck& cards, std::uint32_t& dealt_count, std::int32_t de
   }
 }
 
-bool sets_can_complete(std::int32_t deck_size, double draw_probability,
-                       std::int32_t cards_per_set, std::int32_t set_count) {
+bool sets_can_complete(std::int32_t deck_size, double draw_probability, std::int32_t cards_per_set,
+                       std::int32_t set_count) {
   if (cards_per_set <= 0 || set_count <= 0) return true;
   if (largest_passing_value(draw_probability) < 0) return false;
   const std::int64_t per_set = cards_per_set;

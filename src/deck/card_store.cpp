@@ -1,7 +1,7 @@
-#include "deck/deck.h"
-
 #include <cstdint>
 #include <cstring>
+
+#include "deck/deck.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>

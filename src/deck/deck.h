@@ -27,12 +27,13 @@ inline constexpr char card_separator = '\n';
 
 struct deck {
   segmented_array<char, text_segment_shift> text_bytes;  // each text, then card_separator
-  std::uint64_t text_end = 0;                    // the position after the last separator
-  growable_array<std::uint64_t> segment_ends;    // per full segment: the end of its texts
-  segmented_array<std::uint32_t, start_segment_shift> text_starts;  // per card, from its group's start
-  growable_array<std::uint64_t> group_starts;    // per group of cards
-  growable_array<std::uint64_t> dealt_bits;      // one bit per card
-  std::int32_t size = 0;                         // the deck size: the number of cards
+  std::uint64_t text_end = 0;                            // the position after the last separator
+  growable_array<std::uint64_t> segment_ends;            // per full segment: the end of its texts
+  segmented_array<std::uint32_t, start_segment_shift>
+      text_starts;                             // per card, from its group's start
+  growable_array<std::uint64_t> group_starts;  // per group of cards
+  growable_array<std::uint64_t> dealt_bits;    // one bit per card
+  std::int32_t size = 0;                       // the deck size: the number of cards
 };
 
 // Appends a card with the given text. False when memory runs out or the deck
@@ -59,7 +60,8 @@ inline std::string_view card_text(const deck& cards, std::int32_t index) {
   // The last text of a full segment ends where that segment's texts end.
   using texts = decltype(cards.text_bytes);
   const std::size_t segment = texts::segment_of(static_cast<std::size_t>(start));
-  if (texts::segment_of(static_cast<std::size_t>(next)) != segment) next = cards.segment_ends[segment];
+  if (texts::segment_of(static_cast<std::size_t>(next)) != segment)
+    next = cards.segment_ends[segment];
   return {cards.text_bytes.at(static_cast<std::size_t>(start)),
           static_cast<std::size_t>(next - 1 - start)};
 }

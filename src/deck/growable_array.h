@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <type_traits>
+#include <utility>
 
 namespace cardset {
 

@@ -30,8 +30,8 @@ deck_status for_each_lf(const char* bytes, std::size_t count, lf_visitor&& on_lf
         static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(piece, lf))));
   };
   for (; count - at >= 64; at += 64) {
-    std::uint64_t mask = lf_bits(at) | lf_bits(at + 16) << 16 | lf_bits(at + 32) << 32 |
-                         lf_bits(at + 48) << 48;
+    std::uint64_t mask =
+        lf_bits(at) | lf_bits(at + 16) << 16 | lf_bits(at + 32) << 32 | lf_bits(at + 48) << 48;
     while (mask != 0) {
       const auto bit = static_cast<std::size_t>(std::countr_zero(mask));
       mask &= mask - 1;
@@ -55,7 +55,8 @@ deck_status for_each_lf(const char* bytes, std::size_t count, lf_visitor&& on_lf
 // are settled by their first byte.
 constexpr std::array<bool, 256> make_may_be_blank() {
   std::array<bool, 256> table{};
-  for (std::size_t c = 0; c < 256; ++c) table[c] = c == 0x20 || (c >= 0x09 && c <= 0x0D) || c >= 0x81;
+  for (std::size_t c = 0; c < 256; ++c)
+    table[c] = c == 0x20 || (c >= 0x09 && c <= 0x0D) || c >= 0x81;
   return table;
 }
 constexpr auto may_be_blank = make_may_be_blank();
@@ -173,11 +174,14 @@ deck_status deck_builder::add_piece(const char* data, std::size_t arrived) {
   split.kept_end = line_start_;
   split.size = cards_.size;
   split.group_start =
-      split.size == 0 ? 0 : cards_.group_starts[static_cast<std::size_t>(split.size - 1) >> deck_group_shift];
+      split.size == 0
+          ? 0
+          : cards_.group_starts[static_cast<std::size_t>(split.size - 1) >> deck_group_shift];
   cards_.text_end += arrived;
   // One look for zero bytes per piece, from the start of the line carried into it.
-  split.may_hold_zero = std::memchr(split.base, '\0',
-                                    static_cast<std::size_t>(cards_.text_end - line_start_)) != nullptr;
+  split.may_hold_zero =
+      std::memchr(split.base, '\0', static_cast<std::size_t>(cards_.text_end - line_start_)) !=
+      nullptr;
 
   // The common line (kept where it landed, not blank, no zero byte, inside
   // its group and its segment of starts) takes a few instructions, in
@@ -227,7 +231,8 @@ deck_status deck_builder::add_piece(const char* data, std::size_t arrived) {
   // The start of a line that goes on in the next piece, or an unterminated last line.
   std::uint64_t pending = cards_.text_end - split.line_start;
   if (split.kept_end != split.line_start) {
-    std::memmove(split.at(split.kept_end), split.at(split.line_start), static_cast<std::size_t>(pending));
+    std::memmove(split.at(split.kept_end), split.at(split.line_start),
+                 static_cast<std::size_t>(pending));
   }
   line_start_ = split.kept_end;
   if (pending > max_line_bytes) {
@@ -247,7 +252,8 @@ deck_status read_deck_lines(text_reader& content, deck& cards) {
     for (std::size_t at = 0; at < chunk.size(); at += deck_builder::max_piece_bytes) {
       const std::size_t left = chunk.size() - at;
       const deck_status status = builder.add_piece(
-          chunk.data() + at, left < deck_builder::max_piece_bytes ? left : deck_builder::max_piece_bytes);
+          chunk.data() + at,
+          left < deck_builder::max_piece_bytes ? left : deck_builder::max_piece_bytes);
       if (status != deck_status::loaded) return status;
     }
   }

@@ -16,11 +16,11 @@ extern bool deal_set_uses_wide_batches;
 
 namespace {
 
-using deal_function = std::int32_t (*)(deck&, double, std::int32_t, random_source&,
-                                       std::uint32_t&, card_writer);
+using deal_function = std::int32_t (*)(deck&, double, std::int32_t, random_source&, std::uint32_t&,
+                                       card_writer);
 
 struct run_result {
-  std::vector<std::int32_t> drawn;  // card numbers in drawing order, all sets
+  std::vector<std::int32_t> drawn;    // card numbers in drawing order, all sets
   std::vector<std::uint32_t> states;  // the generator state after each set
   friend bool operator==(const run_result&, const run_result&) = default;
 };
@@ -35,10 +35,10 @@ run_result run_sets(deal_function deal, std::int32_t deck_size, double p, std::i
   seed(source, seed_value);
   std::uint32_t dealt_count = 0;
   run_result result;
-  const card_writer writer{&result.drawn, [](void* drawn, std::string_view text) {
-                             static_cast<std::vector<std::int32_t>*>(drawn)->push_back(
-                                 std::stoi(std::string(text)));
-                           }};
+  const card_writer writer{
+      &result.drawn, [](void* drawn, std::string_view text) {
+        static_cast<std::vector<std::int32_t>*>(drawn)->push_back(std::stoi(std::string(text)));
+      }};
   for (int n = 0; n < sets; ++n) {
     (void)deal(cards, p, per_set, source, dealt_count, writer);
     apply_recycle_rule(cards, dealt_count, deck_size);
@@ -67,17 +67,17 @@ class batch_choice {
 TEST(fast_walk, draws_what_the_one_step_walk_draws) {
   const bool wide_available = deal_set_uses_wide_batches;
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double probabilities[] = {0.0,  draw_scale / 2, draw_scale, 3 * draw_scale, 0.001,
-                                  0.01, 0.25,           0.5,        0.75,           0.999,
-                                  1.0,  nan};
+  const double probabilities[] = {0.0,   draw_scale / 2, draw_scale, 3 * draw_scale,
+                                  0.001, 0.01,           0.25,       0.5,
+                                  0.75,  0.999,          1.0,        nan};
   struct shape {
     std::int32_t deck_size;
     std::int32_t per_set;
     int sets;
   };
-  const shape shapes[] = {{1, 1, 3},     {2, 1, 4},     {5, 3, 3},     {63, 40, 3},  {64, 64, 2},
-                          {65, 16, 6},   {127, 30, 5},  {128, 1, 100}, {129, 96, 2}, {1000, 250, 4},
-                          {4099, 700, 5}};
+  const shape shapes[] = {{1, 1, 3},    {2, 1, 4},      {5, 3, 3},     {63, 40, 3},
+                          {64, 64, 2},  {65, 16, 6},    {127, 30, 5},  {128, 1, 100},
+                          {129, 96, 2}, {1000, 250, 4}, {4099, 700, 5}};
   std::uint32_t seed_value = 0x9E3779B9u;
   for (const bool wide : {false, true}) {
     if (wide && !wide_available) continue;
@@ -109,7 +109,8 @@ TEST(fast_walk, matches_over_long_walks_at_the_lowest_probability) {
     const batch_choice choice(wide);
     // State 0xA170F641 steps to 0 (value 0) at once; the others are plain seeds.
     for (const std::uint32_t s : {0u, 1u, 0xA170F641u, 0xFFFFFFFFu, 0x80000000u}) {
-      EXPECT_EQ(run_sets(deal_set, 200, 0.0, 60, 2, s), run_sets(deal_set_one_step, 200, 0.0, 60, 2, s))
+      EXPECT_EQ(run_sets(deal_set, 200, 0.0, 60, 2, s),
+                run_sets(deal_set_one_step, 200, 0.0, 60, 2, s))
           << "wide " << wide << " seed " << s;
     }
   }

@@ -53,7 +53,8 @@ TEST(deck_storage, keeps_every_text_whole_across_segments) {
   const std::vector<std::string> expected = plain_split(file);
   memory_platform files;
   files.set_file("deck.txt", file);
-  for (std::size_t block : {std::size_t{4093}, text_reader::default_block_size, std::size_t{3} << 20}) {
+  for (std::size_t block :
+       {std::size_t{4093}, text_reader::default_block_size, std::size_t{3} << 20}) {
     const deck_load loaded = load_deck(files, "deck.txt", block);
     ASSERT_EQ(loaded.status, deck_status::loaded);
     ASSERT_EQ(loaded.cards.size, static_cast<std::int32_t>(expected.size()));
@@ -69,7 +70,8 @@ TEST(deck_storage, appends_texts_that_fill_a_segment_to_its_last_byte) {
   deck cards;
   std::vector<std::string> texts;
   for (int i = 0; i < 1500; ++i) {
-    texts.emplace_back(i >= 512 && i % 3 == 2 ? std::size_t{5} : max_line_bytes, static_cast<char>('A' + i % 26));
+    texts.emplace_back(i >= 512 && i % 3 == 2 ? std::size_t{5} : max_line_bytes,
+                       static_cast<char>('A' + i % 26));
     ASSERT_TRUE(append_card(cards, texts.back()));
   }
   ASSERT_TRUE(finish_loading(cards));
