@@ -189,6 +189,7 @@ template <bool (*passes)(std::uint32_t, std::uint32_t)>
 std::int32_t batched_walk(deck& cards, std::uint32_t passing_limit, std::int32_t cards_per_set,
                           random_source& source, std::uint32_t& dealt_count, card_writer writer) {
   const auto deck_size = static_cast<std::uint32_t>(cards.size);
+  if (deck_size == 0) return 0;  // callers ensure cards; kept so no path divides by zero
   std::int32_t drawn = 0;
   std::uint32_t cursor = 0;  // the card of the batch's first visit
   std::uint32_t state = source.state;

@@ -22,7 +22,9 @@ void* reallocate_block(void* block, std::size_t bytes) {
     const std::uintptr_t begin = (at + page - 1) & ~(page - 1);
     const std::uintptr_t end = (at + bytes) & ~(page - 1);
     // A hint only: where the system declines it, the pages stay small.
-    if (end > begin) (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    if (end > begin) {
+      (void)::madvise(static_cast<char*>(grown) + (begin - at), end - begin, MADV_HUGEPAGE);
+    }
   }
 #endif
   return grown;

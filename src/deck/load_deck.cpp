@@ -112,7 +112,7 @@ deck_status deck_builder::any_line(split_state& split, std::uint64_t lf) {
   const std::uint64_t length = lf - split.line_start;
   if (length > max_line_bytes) return deck_status::line_too_long;
   const char* const line = split.at(split.line_start);
-  std::size_t text_length = static_cast<std::size_t>(length);
+  auto text_length = static_cast<std::size_t>(length);
   if (split.may_hold_zero) {
     if (const void* zero = std::memchr(line, '\0', text_length)) {
       text_length = static_cast<std::size_t>(static_cast<const char*>(zero) - line);
