@@ -102,10 +102,11 @@ void check(const simple_split& simple, const std::string& content, std::size_t b
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string content(reinterpret_cast<const char*>(data), size);
   const simple_split simple = split_simply(content);
+  // Three readings per input: every loaded deck costs a fresh 1 MiB text
+  // segment, which the sanitizers make slow to map. Blocks and reads of
+  // sizes that vary with the input cover the odd boundaries between them.
   check(simple, content, 4096, 0, false);
   check(simple, content, 1, 0, true);
-  check(simple, content, 7, 3, false);
-  check(simple, content, 2048, 5, true);
-  check(simple, content, 1 + size % 4093, size % 11, false);
+  check(simple, content, 2 + size % 2039, size % 11, size % 2 == 0);
   return 0;
 }

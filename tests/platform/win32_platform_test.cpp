@@ -62,7 +62,10 @@ class win32_platform_test : public ::testing::Test {
 
 // Bytes pass both ways untranslated: text mode is done above this layer.
 TEST_F(win32_platform_test, writes_and_reads_bytes_unchanged) {
-  const std::string bytes("a\nb\r\nc\rd\x1a" "e\0f\x81\x40", 14);
+  const std::string bytes(
+      "a\nb\r\nc\rd\x1a"
+      "e\0f\x81\x40",
+      14);
   const auto out = system_.open_for_writing(path("bytes.bin"));
   ASSERT_TRUE(out);
   const io_result put = system_.write(*out, bytes);
