@@ -70,7 +70,7 @@ def outcome(command, files, ticks, folders=()):
         with tempfile.TemporaryFile() as report:
             done = subprocess.run([*command, str(ticks)], cwd=work, stdout=report,
                                   stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
-                                  timeout=120, env=wine_environment())
+                                  timeout=60, env=wine_environment())
             report.seek(0)
             printed = report.read()
         left = {}
@@ -140,10 +140,12 @@ class same_bytes_on_both_platforms(unittest.TestCase):
         linux = linux_entry()
         if linux is None:
             self.skipTest("the Linux build is missing")
-        status, printed, left = outcome([linux], *CASES["big deck over many sets"][:2], 99)
+        files, folders, _ = CASES["big deck over many sets"]
+        status, _, left = outcome([linux], files, 99, folders)
         self.assertEqual(status, 0)
         self.assertEqual(len([n for n in left if n.startswith("cardset_")]), 80)
-        status, printed, _ = outcome([linux], *CASES["a folder where set file 2 goes"][:2], 17)
+        files, folders, _ = CASES["a folder where set file 2 goes"]
+        status, printed, _ = outcome([linux], files, 17, folders)
         self.assertEqual((status, printed.count(b"Set: ")), (1, 1))
 
 
