@@ -38,8 +38,8 @@ DWORD transfer_size(std::size_t wanted) {
   return static_cast<DWORD>(wanted < max_transfer ? wanted : max_transfer);
 }
 
-// Opening with other processes keeping the right to read and write, the way
-// the C runtime opens a file it shares with nobody in particular.
+// Opens with other processes keeping the right to read and write the file,
+// as the C runtime's fopen does.
 std::optional<file_handle> open_shared(std::string_view name, DWORD access, DWORD disposition,
                                        DWORD flags) {
   char c_name[max_name_bytes + 1];
@@ -62,6 +62,8 @@ io_result write_handle(HANDLE handle, std::span<const char> bytes) {
 }  // namespace
 
 win32_platform::win32_platform() {
+  // SetErrorMode only returns the old mode by replacing it; the second call
+  // puts back whatever else the parent asked for.
   const UINT mode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
   (void)::SetErrorMode(mode | SEM_FAILCRITICALERRORS);
 
